@@ -557,7 +557,9 @@ LRESULT TWinControl::OnControlColor(HDC dc, HWND child)
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
+    // A window built on a system class paints itself and keeps the mouse.
+    const bool ownFace = FDefaultProc == DefWindowProcW;
+    switch (ownFace ? message : WM_NULL) {
     case WM_ERASEBKGND: {
         RECT area;
         GetClientRect(FHandle, &area);
@@ -576,6 +578,8 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (TGraphicControl* control = std::exchange(FMouseControl, nullptr))
             control->MouseCancel();
         break;
+    }
+    switch (message) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         if (LRESULT brush = OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
