@@ -31,8 +31,10 @@ public:
     FormObject ReadDefinition()
     {
         SkipBlankLines();
-        if (AtEnd())
+        if (AtEnd()) {
+            FLine = 1;
             Fail("the definition is empty");
+        }
         FormObject root = ReadObject(0);
         SkipBlankLines();
         if (!AtEnd())
@@ -116,8 +118,10 @@ private:
         EndLine();
         for (;;) {
             SkipBlankLines();
-            if (AtEnd())
+            if (AtEnd()) {
+                FLine = object.Line;
                 Fail("\"end\" missing for object " + object.Name);
+            }
             const int line = FLine;
             const std::size_t start = FPos;
             std::string word = ReadIdentifier("a property, \"object\" or \"end\"");
