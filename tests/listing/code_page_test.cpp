@@ -1,7 +1,20 @@
 #include "tests/listing/listing_fixture.h"
 
+#include <cstdlib>
+#include <string>
+
 namespace listing_test {
 namespace {
+
+// Each run is registered for one code page: one that got another would
+// skip its rows without a word.
+TEST(CodePageRun, IsTheOneItWasRegisteredFor)
+{
+    const char* asked = std::getenv("QELT_WINE_CODE_PAGE");
+    if (!asked)
+        GTEST_SKIP() << "run outside the test harness";
+    EXPECT_EQ(GetACP(), static_cast<UINT>(std::stoul(asked)));
+}
 
 // Titles and class names pass through the ANSI code page on their way to
 // the memo: what it holds arrives intact, the rest as its replacement.
