@@ -58,7 +58,8 @@ TEST_P(Cap, FirstFiveHundredInEnumerationOrder)
     EXPECT_TRUE(std::equal(FQelt->WindowList, FQelt->WindowList + listed, expected.begin()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, Cap, ::testing::Values(499, 500, 501, 520));
+INSTANTIATE_TEST_SUITE_P(Counts, Cap, ::testing::Values(499, 500, 501, 520),
+                         [](const auto& info) { return "Qualifying" + std::to_string(info.param); });
 
 }  // namespace
 }  // namespace listing_test
