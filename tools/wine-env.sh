@@ -5,11 +5,16 @@
 # caller's DISPLAY.
 #
 #   wine-env.sh [--build-dir DIR] prefix [CP]     make the prefix once, print its path
-#   wine-env.sh [--build-dir DIR] start [CP...]   start the worlds (default: 1252 932)
+#   wine-env.sh [--build-dir DIR] [--owner PID] start [CP...]
+#                                  start the worlds (default: 1252 932) for PID
+#                                  (default: the caller); refused while another
+#                                  owner is alive, else stale worlds are stopped
 #   wine-env.sh [--build-dir DIR] stop            stop exactly what start started
 #   wine-env.sh [--build-dir DIR] run [--cp CP] [--display D] EXE [ARG...]
 #   wine-env.sh [--build-dir DIR] status
 #   wine-env.sh [--build-dir DIR] display [CP]    print the world's X display
+#   wine-env.sh [--build-dir DIR] tool NAME       build tools/NAME.c, print the .exe
+#   wine-env.sh [--build-dir DIR] busy            true while a world is running
 #
 # DIR defaults to build/x86_64 beside tools/. The code page of a run comes
 # from --cp or QELT_WINE_CODE_PAGE (default 1252).
@@ -187,15 +192,17 @@ qelt_start_xvfb() { # CP
     qelt_die "no free X display found, see $state/xvfb-$cp.log"
 }
 
-# The keeper, built here so that the harness needs nothing from the build.
-qelt_keeper_exe() {
+# Small helpers of tools/ (the keeper, the window probe), built here so
+# that the harness needs nothing from the build.
+qelt_tool_exe() { # NAME
     local src exe cc
-    src="$QELT_TOOLS_DIR/wine-keeper.c"
-    exe="$(qelt_state_dir)/wine-keeper.exe"
+    src="$QELT_TOOLS_DIR/$1.c"
+    exe="$(qelt_state_dir)/$1.exe"
+    mkdir -p "$(qelt_state_dir)"
     if [ ! -e "$exe" ] || [ "$src" -nt "$exe" ]; then
         cc=$(command -v x86_64-w64-mingw32-gcc-posix || command -v x86_64-w64-mingw32-gcc) ||
             qelt_die "x86_64-w64-mingw32-gcc not found; install g++-mingw-w64-x86-64-posix"
-        "$cc" -O2 -s -o "$exe.tmp" "$src" && mv "$exe.tmp" "$exe" || qelt_die "cannot build $exe"
+        "$cc" -O2 -s -o "$exe.tmp.$$" "$src" && mv "$exe.tmp.$$" "$exe" || qelt_die "cannot build $exe"
     fi
     echo "$exe"
 }
@@ -203,7 +210,7 @@ qelt_keeper_exe() {
 qelt_start_world() { # CP
     local cp=$1 state pid dir keeper
     state=$(qelt_state_dir)
-    keeper=$(qelt_keeper_exe) || exit 1
+    keeper=$(qelt_tool_exe wine-keeper) || exit 1
     qelt_start_xvfb "$cp"
     local -a env
     mapfile -t env < <(qelt_wine_env "$cp")
@@ -229,12 +236,24 @@ qelt_start_world() { # CP
     qelt_die "Wine did not come up for code page $cp"
 }
 
+# Who started the worlds: CTest for a test run, run.sh for a run.
+qelt_owner_alive() {
+    local owner
+    owner=$(cat "$(qelt_state_dir)/owner.pid" 2>/dev/null) || return 1
+    [ -n "$owner" ] && [ "$owner" != "$QELT_OWNER" ] && qelt_pid_is "$owner" .
+}
+
 qelt_cmd_start() { # CP...
     local cp j
     [ $# -gt 0 ] || set -- 1252 932
     mkdir -p "$(qelt_state_dir)"
+    if qelt_owner_alive; then
+        qelt_die "the Wine worlds of $QELT_BUILD_DIR are in use by process $(cat "$(qelt_state_dir)/owner.pid")" \
+            "($(tr '\0' ' ' <"/proc/$(cat "$(qelt_state_dir)/owner.pid")/cmdline" | cut -c1-60)); wait for it to end"
+    fi
     # Whatever a run that was cut short left behind.
     qelt_cmd_stop quiet
+    echo "$QELT_OWNER" >"$(qelt_state_dir)/owner.pid"
     # The prefixes side by side: wineboot mostly waits on itself.
     local -a jobs=()
     for cp in "$@"; do
@@ -285,6 +304,7 @@ qelt_cmd_stop() {
         cp=${f##*/xvfb-}
         rm -f "$f" "$state/display-${cp%.pid}"
     done
+    rm -f "$state/owner.pid"
     [ "${1:-}" = quiet ] || echo "wine-env: stopped"
 }
 
@@ -338,9 +358,12 @@ qelt_cmd_run() {
 
 qelt_main() {
     QELT_BUILD_DIR=${QELT_BUILD_DIR:-}
+    # By default the caller of this script (CTest for the fixture).
+    QELT_OWNER=$PPID
     while [ $# -gt 0 ]; do
         case "$1" in
         --build-dir) QELT_BUILD_DIR=$2; shift 2 ;;
+        --owner) QELT_OWNER=$2; shift 2 ;;
         *) break ;;
         esac
     done
@@ -356,6 +379,8 @@ qelt_main() {
     stop) qelt_cmd_stop ;;
     status) qelt_cmd_status ;;
     display) qelt_display "${1:-1252}" ;;
+    tool) qelt_tool_exe "$1" ;;
+    busy) qelt_server_running 1252 || qelt_server_running 932 ;;
     run) qelt_cmd_run "$@" ;;
     *) qelt_die "unknown command $cmd" ;;
     esac
