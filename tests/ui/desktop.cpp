@@ -57,6 +57,34 @@ std::string OneRow(std::string text)
 
 }  // namespace
 
+HWND ProbeWindows::Create(const wchar_t* title, DWORD style, HWND owner)
+{
+    static const ATOM registered = [] {
+        WNDCLASSW probeClass{};
+        probeClass.lpfnWndProc = DefWindowProcW;
+        probeClass.hInstance = GetModuleHandleW(nullptr);
+        probeClass.lpszClassName = ClassName;
+        return RegisterClassW(&probeClass);
+    }();
+    if (!registered)
+        return nullptr;
+    return CreateWindowExW(WS_EX_TOOLWINDOW, ClassName, title, WS_POPUP | style, 0, 0, 40, 20, owner, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+const ProbeWindows& ProbeWindows::Get()
+{
+    static const ProbeWindows probes = [] {
+        ProbeWindows made;
+        made.Visible = Create(L"probe visible 表示", WS_VISIBLE);
+        made.Hidden = Create(L"probe hidden", 0);
+        made.Owned = Create(L"probe owned", WS_VISIBLE, made.Visible);
+        made.TwoLines = Create(L"probe\r\ntwo lines", WS_VISIBLE);
+        return made;
+    }();
+    return probes;
+}
+
 std::wstring HandleText(HWND window)
 {
     wchar_t text[16];

@@ -27,6 +27,20 @@ std::wstring HandleText(HWND window);
 // Whether some row of the listing is the window's.
 bool Lists(const std::wstring& text, HWND window);
 
+// Top-level windows of this process that every listing meets: one of each
+// kind the program's filter tells apart, and titles that test its rows.
+struct ProbeWindows {
+    HWND Visible;   // "probe visible 表示", through the ANSI code page
+    HWND Hidden;
+    HWND Owned;     // visible, owned by Visible
+    HWND TwoLines;  // "probe\r\ntwo lines"
+
+    static const ProbeWindows& Get();
+    // Another probe: a small popup in the screen's corner.
+    static HWND Create(const wchar_t* title, DWORD style, HWND owner = nullptr);
+    static constexpr const wchar_t* ClassName = L"QeltTestProbe";
+};
+
 // UTF-8, for failure messages.
 std::string Narrow(const std::wstring& text);
 

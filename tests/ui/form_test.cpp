@@ -28,44 +28,6 @@ namespace {
 
 using namespace qelt_test;
 
-// Own top-level windows that every listing meets: one of each kind the
-// filter tells apart, and a title that would break a row.
-class Probes {
-public:
-    static Probes& Get()
-    {
-        static Probes probes;
-        return probes;
-    }
-
-    HWND Visible;
-    HWND Hidden;
-    HWND Owned;
-    HWND TwoLines;
-
-    static HWND Create(const wchar_t* title, DWORD style, HWND owner = nullptr)
-    {
-        return CreateWindowExW(WS_EX_TOOLWINDOW, ClassName, title, WS_POPUP | style, 0, 0, 40, 20, owner, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    }
-
-private:
-    static constexpr const wchar_t* ClassName = L"QeltTestProbe";
-
-    Probes()
-    {
-        WNDCLASSW probeClass{};
-        probeClass.lpfnWndProc = DefWindowProcW;
-        probeClass.hInstance = GetModuleHandleW(nullptr);
-        probeClass.lpszClassName = ClassName;
-        RegisterClassW(&probeClass);
-        Visible = Create(L"probe visible 表示", WS_VISIBLE);
-        Hidden = Create(L"probe hidden", 0);
-        Owned = Create(L"probe owned", WS_VISIBLE, Visible);
-        TwoLines = Create(L"probe\r\ntwo lines", WS_VISIBLE);
-    }
-};
-
 void PumpMessages()
 {
     MSG message;
@@ -143,7 +105,7 @@ class MainForm : public testing::Test {
 protected:
     void SetUp() override
     {
-        Probes::Get();
+        ProbeWindows::Get();
         Application->MainFormOnTaskBar = true;
         Application->CreateForm(&FQelt);
         ASSERT_NE(FQelt, nullptr);
@@ -319,7 +281,7 @@ TEST_F(MainForm, StartsOnTheVisibleWindowsBeforeItIsFirstShown)
     EXPECT_EQ(std::wstring(FQelt->Label1->Caption().c_str()), std::to_wstring(rows.size()));
     EXPECT_NE(std::wstring(FQelt->Label1->Caption().c_str()), L"Label1");
 
-    const Probes& probes = Probes::Get();
+    const ProbeWindows& probes = ProbeWindows::Get();
     EXPECT_TRUE(Lists(first, probes.Visible));
     EXPECT_FALSE(Lists(first, probes.Hidden));
     EXPECT_FALSE(Lists(first, probes.Owned));
@@ -350,8 +312,8 @@ TEST_F(MainForm, EachSpeedButtonRefreshesInItsOwnMode)
         SCOPED_TRACE(step.Button->Name.ToUtf8());
         Press(step.Button);
         ExpectListing(step.VisibleOnly);
-        EXPECT_EQ(Lists(MemoText(), Probes::Get().Hidden), !step.VisibleOnly);
-        EXPECT_FALSE(Lists(MemoText(), Probes::Get().Owned));
+        EXPECT_EQ(Lists(MemoText(), ProbeWindows::Get().Hidden), !step.VisibleOnly);
+        EXPECT_FALSE(Lists(MemoText(), ProbeWindows::Get().Owned));
         EXPECT_EQ(FQelt->Label1->BoundsRect().right, 347);
     }
 }
@@ -360,7 +322,7 @@ TEST_F(MainForm, ASnapshotHoldsAtMost500Windows)
 {
     std::vector<HWND> extra;
     for (int i = 0; i < 510; ++i)
-        extra.push_back(Probes::Create(L"probe crowd", 0));
+        extra.push_back(ProbeWindows::Create(L"probe crowd", 0));
     ASSERT_EQ(std::count(extra.begin(), extra.end(), nullptr), 0);
     ASSERT_GT(DesktopListing(false, 10000).size(), SnapshotLimit);
 
@@ -593,7 +555,7 @@ void MainFormCycle(std::vector<HWND>* windows)
 
 TEST(MainFormLifetime, DeletingTheFormLeavesNoWindowAndNoGuiObject)
 {
-    Probes::Get();
+    ProbeWindows::Get();
     // Window classes and system caches are made on first use, once.
     MainFormCycle(nullptr);
     const GuiObjects before = CountGuiObjects();

@@ -331,6 +331,7 @@ class QeltProgram : public testing::TestWithParam<ArgumentsCase> {};
 
 TEST_P(QeltProgram, ListsTheDesktopInBothModesAndExitsWithZero)
 {
+    const ProbeWindows& probes = ProbeWindows::Get();
     RunningQelt qelt(GetParam().Arguments);
     ASSERT_TRUE(qelt.Ready()) << "no TFQelt window with its panel and memo";
     // The first listing came before the window showed: all of the visible
@@ -341,6 +342,15 @@ TEST_P(QeltProgram, ListsTheDesktopInBothModesAndExitsWithZero)
     std::erase_if(visible, [&](const std::wstring& row) { return Lists(row, qelt.Form); });
     EXPECT_FALSE(Lists(first, qelt.Form));
     EXPECT_EQ(Narrow(first), Narrow(ListingText(visible)));
+    EXPECT_FALSE(Lists(first, probes.Hidden));
+    EXPECT_FALSE(Lists(first, probes.Owned));
+    // This process's titles reach the other through the ANSI code page:
+    // Japanese survives code page 932 only.
+    const std::wstring probeRow = HandleText(probes.Visible) + L" [QeltTestProbe] probe visible " +
+                                  (GetACP() == 932 ? L"表示" : L"??") + L"\r\n";
+    EXPECT_NE(first.find(probeRow), std::wstring::npos) << Narrow(probeRow);
+    EXPECT_NE(first.find(HandleText(probes.TwoLines) + L" [QeltTestProbe] probe  two lines\r\n"),
+              std::wstring::npos);
 
     wchar_t caption[64] = {};
     GetWindowTextW(qelt.Form, caption, 64);
@@ -351,8 +361,10 @@ TEST_P(QeltProgram, ListsTheDesktopInBothModesAndExitsWithZero)
     EXPECT_EQ(client.bottom, 361);
 
     ExpectRefreshLists([&] { return qelt.PostClick(AllWindowsButton); }, false);
+    EXPECT_TRUE(Lists(qelt.Listing(), probes.Hidden));
     ExpectRefreshLists([&] { return qelt.PostClick(VisibleWindowsButton); }, true);
     EXPECT_TRUE(Lists(qelt.Listing(), qelt.Form));
+    EXPECT_FALSE(Lists(qelt.Listing(), probes.Hidden));
     ExpectRefreshLists([&] { return qelt.PostClick(AllWindowsButton); }, false);
     ExpectRefreshLists([&] { return qelt.PostClick(VisibleWindowsButton); }, true);
 
@@ -371,11 +383,19 @@ TEST(QeltProgramPointer, SpeedButtonsAnswerRealMouseClicks)
 {
     if (Environment(L"DISPLAY").empty() || !HostHasProgram("/usr/bin/xdotool"))
         GTEST_SKIP() << "no X display or no xdotool to move its pointer";
+    const ProbeWindows& probes = ProbeWindows::Get();
     RunningQelt qelt;
     ASSERT_TRUE(qelt.Ready());
     ExpectRefreshLists([&] { return qelt.PointerClick(AllWindowsButton); }, false);
+    EXPECT_TRUE(Lists(qelt.Listing(), probes.Hidden));
     ExpectRefreshLists([&] { return qelt.PointerClick(VisibleWindowsButton); }, true);
     EXPECT_TRUE(Lists(qelt.Listing(), qelt.Form));
+    EXPECT_FALSE(Lists(qelt.Listing(), probes.Hidden));
+    // The form gave the memo the focus; clicking the buttons left it there.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(qelt.Form, nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, qelt.Memo);
     EXPECT_EQ(qelt.Close(), 0u);
 }
 
@@ -458,9 +478,3 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.Name); });
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
