@@ -39,6 +39,11 @@ trap '"${wine[@]}" stop >/dev/null' EXIT
 probe=$("${wine[@]}" tool window-probe)
 "${wine[@]}" run "$build/qelt.exe" &
 qelt=$!
+# The window opens on the visible windows as they were before it showed
+# itself: in a fresh world, none. Pressing 表示 Windows (SpeedButton1 on
+# the tool strip, ui/F01.form) lists them again, qelt's own window now too.
+"${wine[@]}" run "$probe" wait-form TFQelt 60
+"${wine[@]}" run "$probe" click TFQelt TPanel 426 13
 "${wine[@]}" run "$probe" wait TFQelt 60
 # Wine copies a window's pixels to the X server a moment after painting.
 sleep 0.5
