@@ -241,6 +241,10 @@ TEST_F(MainForm, ToolStripHoldsItsControlsWithoutWindowsOfTheirOwn)
         EXPECT_EQ(control->Parent(), panel) << control->Name.ToUtf8();
         EXPECT_EQ(dynamic_cast<TWinControl*>(control), nullptr) << control->Name.ToUtf8();
     }
+    for (TLabel* label : {FQelt->Label1, FQelt->Label2}) {
+        EXPECT_STREQ(label->ClassName(), "TLabel");
+        EXPECT_EQ(label->Tag, 0);
+    }
     // The panel paints them; the form's only child windows are the panel
     // and the memo, the memo after the panel.
     EXPECT_EQ(GetWindow(Panel(), GW_CHILD), nullptr);
@@ -509,6 +513,7 @@ TEST_P(MainFormResize, OnlyTheMemoFollowsTheWindowSize)
 INSTANTIATE_TEST_SUITE_P(Sizes, MainFormResize,
                          testing::Values(SizeCase{"Larger", 784, 511}, SizeCase{"Smaller", 400, 200},
                                          SizeCase{"NarrowerThanTheButtons", 300, 361},
+                                         SizeCase{"LowerThanTheStrip", 300, 20},
                                          SizeCase{"AsDesigned", 584, 361}),
                          [](const testing::TestParamInfo<SizeCase>& info) { return std::string(info.param.Name); });
 
@@ -527,6 +532,22 @@ TEST_F(MainForm, ShrinkingAndGrowingAgainComesBackToTheDesign)
     EXPECT_EQ(PlaceInParent(Memo()), (RECT{0, 26, 584, 361}));
     EXPECT_EQ(FQelt->SpeedButton1->BoundsRect(), (RECT{366, 2, 486, 24}));
     EXPECT_EQ(FQelt->SpeedButton2->BoundsRect(), (RECT{492, 2, 564, 24}));
+}
+
+TEST_F(MainForm, MaximizedTheMemoTakesAllBelowTheStripAndRestoredItShrinksBack)
+{
+    ShowForm();
+    ShowWindow(Form(), SW_MAXIMIZE);
+    PumpMessages();
+    RECT client;
+    GetClientRect(Form(), &client);
+    ASSERT_GT(client.right, 584);
+    EXPECT_EQ(PlaceInParent(Panel()), (RECT{0, 0, client.right, 26}));
+    EXPECT_EQ(PlaceInParent(Memo()), (RECT{0, 26, client.right, client.bottom}));
+    EXPECT_EQ(FQelt->SpeedButton2->BoundsRect(), (RECT{492, 2, 564, 24}));
+    ShowWindow(Form(), SW_RESTORE);
+    PumpMessages();
+    EXPECT_EQ(PlaceInParent(Memo()), (RECT{0, 26, 584, 361}));
 }
 
 // One life of the main form, using everything that makes objects.
