@@ -1,7 +1,8 @@
 #pragma once
 
 // The desktop as the tests see it for themselves: a pass over the top-level
-// windows made here, apart from the program's own, to hold its listing to.
+// windows made by the test itself, apart from the program, to hold its
+// listing to.
 #include <windows.h>
 
 #include <string>
