@@ -8,7 +8,9 @@ include_guard(GLOBAL)
 
 set(QELT_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
     "GoogleTest sources (Debian's googletest package); elsewhere an installed GTest is used")
-set(QELT_TEST_TIMEOUT 120 CACHE STRING "Default time limit of one test program, in seconds")
+set(QELT_TEST_TIMEOUT 300 CACHE STRING "Default time limit of one test program, in seconds")
+set(QELT_PRODUCT_EXE "${CMAKE_SOURCE_DIR}/build/i686/qelt.exe" CACHE FILEPATH
+    "The 32-bit qelt.exe whose resources and headers the tests read")
 
 if(CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR)
   set(QELT_TESTS_UNDER_WINE ON)
