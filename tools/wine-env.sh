@@ -126,7 +126,9 @@ qelt_create_prefix() { # CP
     { printf '\xff\xfe'; qelt_prefix_registry "$(basename "$font")" | sed 's/$/\r/' | qelt_utf16; } >"$new/drive_c/qelt.reg"
     env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" "$WINE64" regedit /S 'C:\qelt.reg' </dev/null >>"$new.log" 2>&1 ||
         qelt_die "regedit failed for $new, see $new.log"
-    # Until the server has gone, the registry is not on disk.
+    # The registry reaches the disk when the server ends; -k ends it now
+    # rather than after its idle wait.
+    env "${env[@]}" "$WINESERVER64" -k
     env "${env[@]}" "$WINESERVER64" -w
     # This Wine does not find the fonts in its data folder by itself; the
     # forms' default font is Tahoma, so the prefix gets Wine's own.
