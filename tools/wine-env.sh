@@ -86,12 +86,18 @@ qelt_reg_multi_sz() { # STRING... -> hex(7) bytes
 # The forms use Tahoma (Japanese button captions) and ＭＳ ゴシック (the
 # memo). IPAGothic stands in for the Japanese fonts and draws Tahoma's
 # Japanese through font linking, as MS UI Gothic does on Windows.
+# Windows are left unmanaged: with no window manager on the Xvfb, Wine
+# would otherwise wait 2 s for one each time a shown window is hidden or
+# destroyed; unmanaged, Wine draws their frames itself.
 qelt_prefix_registry() { # FONTFILE
     cat <<EOF
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
 "ＭＳ ゴシック"="IPAGothic"

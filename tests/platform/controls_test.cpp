@@ -9,24 +9,15 @@
 #include <thread>
 
 #include "test_form.h"
+#include "tests/support/gui_objects.h"
 
 namespace {
 
-struct GuiCounts {
-    DWORD Gdi;
-    DWORD User;
-    static GuiCounts Now()
-    {
-        return {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
-    }
-};
+using qelt_test::CountGuiObjects;
 
 TEST(FormLifetime, AFreedFormLeavesNoWindowOrGdiObject)
 {
-    // One cycle first: window classes and system caches are made once.
-    delete LoadTestForm();
-    const GuiCounts before = GuiCounts::Now();
-    for (int i = 0; i < 3; ++i) {
+    auto cycle = [] {
         TTestForm* form = LoadTestForm();
         form->Show();
         form->Memo1->Lines->Add(L"some text");
@@ -37,13 +28,18 @@ TEST(FormLifetime, AFreedFormLeavesNoWindowOrGdiObject)
         const HWND window = form->Handle();
         const HWND memo = form->Memo1->Handle();
         delete form;
+        PumpMessages();
         EXPECT_FALSE(IsWindow(window));
         EXPECT_FALSE(IsWindow(memo));
-    }
-    PumpMessages();
-    const GuiCounts after = GuiCounts::Now();
-    EXPECT_EQ(after.Gdi, before.Gdi);
-    EXPECT_EQ(after.User, before.User);
+    };
+    // One cycle first: window classes and the system's caches for a shown
+    // window are made once.
+    cycle();
+    const auto before = CountGuiObjects();
+    ASSERT_GT(before.Gdi, 0);
+    for (int i = 0; i < 3; ++i)
+        cycle();
+    EXPECT_EQ(CountGuiObjects(), before);
 }
 
 TEST(FormLifetime, OwnedComponentsGoLastCreatedFirst)

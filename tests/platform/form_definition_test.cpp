@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "test_form.h"
+#include "tests/support/gui_objects.h"
 
 namespace {
 
@@ -166,13 +167,37 @@ TEST(FormDefinition, ReportsAFieldLeftWithoutItsComponent)
     }
 }
 
+// Fails in OnCreate, when every window and font exists.
+struct TFailingForm : TTestForm {
+    using TTestForm::TTestForm;
+    void FormCreate(TObject*)
+    {
+        Memo1->Lines->Add(L"half done");
+        throw Exception(L"OnCreate failed");
+    }
+    void DeclareBindings(FormBindings& bindings) override
+    {
+        TTestForm::DeclareBindings(bindings);
+        bindings.Handler("FormCreate", this, &TFailingForm::FormCreate);
+    }
+};
+
 TEST(FormDefinition, AFailedLoadLeavesNoWindowBehind)
 {
-    const int windowsBefore = static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
+    delete LoadTestForm();  // window classes and caches are made once
+    const auto before = qelt_test::CountGuiObjects();
     EXPECT_THROW(delete LoadTestForm(Replace(TestFormDefinition, "TabOrder = 1", "TabOrder = one")),
                  EFormDefinitionError);
-    EXPECT_EQ(static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)), windowsBefore);
-    EXPECT_EQ(FindWindowW(L"TTestForm", nullptr), nullptr);
+    EXPECT_EQ(qelt_test::CountGuiObjects(), before);
+
+    auto* failing = new TFailingForm(Application);
+    EXPECT_THROW(failing->LoadFromDefinition(Replace(TestFormDefinition, "  Caption = \"Platform test\"\n",
+                                                     "  OnCreate = FormCreate\n"),
+                                             "test form"),
+                 Exception);
+    EXPECT_TRUE(failing->Memo1->HandleAllocated());
+    delete failing;
+    EXPECT_EQ(qelt_test::CountGuiObjects(), before);
 }
 
 TEST(FormDefinition, ReadsNestingAndValuesDirectly)

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/ui/desktop.h"
-#include "tests/ui/gui_objects.h"
+#include "tests/support/gui_objects.h"
 #include "ui/F01.h"
 
 bool operator==(const RECT& a, const RECT& b)

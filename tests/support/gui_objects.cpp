@@ -1,4 +1,4 @@
-#include "tests/ui/gui_objects.h"
+#include "tests/support/gui_objects.h"
 
 #include <winternl.h>
 
