@@ -120,7 +120,9 @@ qelt_create_prefix() { # CP
     *) qelt_die "IPAGothic not found by fontconfig (got '$font'); install fonts-ipafont-gothic" ;;
     esac
     fontdir=/usr/share/wine/fonts
-    [ -r "$fontdir/tahoma.ttf" ] || qelt_die "Wine's $fontdir/tahoma.ttf missing; install fonts-wine"
+    for f in tahoma.ttf marlett.ttf; do
+        [ -r "$fontdir/$f" ] || qelt_die "Wine's $fontdir/$f missing; install fonts-wine"
+    done
 
     rm -rf "$new"
     mkdir -p "$new"
@@ -137,8 +139,9 @@ qelt_create_prefix() { # CP
     env "${env[@]}" "$WINESERVER64" -k
     env "${env[@]}" "$WINESERVER64" -w
     # This Wine does not find the fonts in its data folder by itself; the
-    # forms' default font is Tahoma, so the prefix gets Wine's own.
-    cp "$fontdir"/tahoma*.ttf "$new/drive_c/windows/Fonts/"
+    # forms' default font is Tahoma, so the prefix gets Wine's own, and
+    # Marlett, which draws the caption buttons of the frames Wine draws.
+    cp "$fontdir"/tahoma*.ttf "$fontdir"/marlett.ttf "$new/drive_c/windows/Fonts/"
     # The user folders are links into $HOME; a test must not write there.
     for d in "$new"/drive_c/users/*/* "$new"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Templates; do
         if [ -L "$d" ]; then rm "$d" && mkdir "$d"; fi
