@@ -58,6 +58,7 @@ public:
 
     bool Valid() const { return FValid; }
     bool Empty() const { return FBytes.empty(); }
+    size_t Size() const { return FBytes.size(); }
 
     const IMAGE_FILE_HEADER& FileHeader() const { return At<IMAGE_NT_HEADERS32>(FNtOffset)->FileHeader; }
     WORD Magic() const { return At<IMAGE_NT_HEADERS32>(FNtOffset)->OptionalHeader.Magic; }
@@ -186,6 +187,13 @@ TEST_F(QeltExe, AsksForAslrAndDep)
     // Without relocations the loader cannot move the image, whatever the flag says.
     EXPECT_FALSE(Exe->FileHeader().Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
     EXPECT_NE(Exe->Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size, 0u);
+}
+
+TEST_F(QeltExe, StaysSmall)
+{
+    // One standalone file: at most 200 KB for the 32-bit product, 250 KB
+    // for the 64-bit build.
+    EXPECT_LE(Exe->Size(), Expect64 ? 250u * 1024 : 200u * 1024);
 }
 
 TEST_F(QeltExe, HasNoLinkTimestamp)
