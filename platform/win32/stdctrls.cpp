@@ -1,6 +1,7 @@
 #include "platform/win32/stdctrls.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/base/form_bindings.h"
@@ -189,33 +190,40 @@ bool TPanel::SetProperty(const FormPropertyReader& property, const FormBindings&
     return TWinControl::SetProperty(property, bindings);
 }
 
+void TMemoLines::Defer()
+{
+    if (!FDeferred) {
+        FDeferred = true;
+        Application->DeferUpdate(this);
+    }
+}
+
 void TMemoLines::Clear()
 {
-    if (!FPending.empty()) {
-        FPending.clear();
-        Application->CancelDeferredUpdate(this);
-    }
-    SetWindowTextW(FMemo.Handle(), L"");
+    FPending.clear();
+    FReplace = true;
+    Defer();
 }
 
 void TMemoLines::Add(const UnicodeString& line)
 {
-    if (FPending.empty())
-        Application->DeferUpdate(this);
     FPending.append(line.c_str(), line.Length());
     FPending += L"\r\n";
+    Defer();
 }
 
 void TMemoLines::Flush()
 {
-    if (FPending.empty())
+    if (!FDeferred)
         return;
     Application->CancelDeferredUpdate(this);
+    FDeferred = false;
     std::wstring text;
     text.swap(FPending);
+    const bool replace = std::exchange(FReplace, false);
     const HWND edit = FMemo.Handle();
     const int length = GetWindowTextLengthW(edit);
-    if (length == 0) {
+    if (replace || length == 0) {
         SetWindowTextW(edit, text.c_str());
     } else {
         // Text typed by the user may leave its last line open.

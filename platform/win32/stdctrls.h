@@ -94,10 +94,11 @@ enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TMemo;
 
-// The lines of a memo, kept by its EDIT control. Lines added in one go are
-// handed to the control together before the program returns to the message
-// loop (a visible EDIT control redraws after every single insertion, which
-// costs a frame each); every reading sees them at once.
+// The lines of a memo, kept by its EDIT control. A clearing and the lines
+// added after it are handed to the control together before the program
+// returns to the message loop (a visible EDIT control redraws after every
+// single change, which costs a frame each); every reading sees them at
+// once.
 class TMemoLines : public TStrings {
 public:
     explicit TMemoLines(TMemo& memo) : FMemo(memo) {}
@@ -108,12 +109,17 @@ public:
     UnicodeString Strings(int index) const override;
     UnicodeString Text() const override;
 
-    // Hands the lines added so far to the control.
+    // Hands the clearing and the lines added so far to the control.
     void Flush();
 
 private:
+    void Defer();
+
     TMemo& FMemo;
     std::wstring FPending;
+    // The control's text is to be replaced by FPending, not added to.
+    bool FReplace = false;
+    bool FDeferred = false;
 };
 
 // A multi-line edit view on the system EDIT control.
